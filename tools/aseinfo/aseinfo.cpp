@@ -42,12 +42,13 @@ public:
 
         int bad_corners = 0;
         for (const auto& entry : faces) bad_corners += outside(entry.second.a, entry.second.b, entry.second.c, next_vertex);
-        if (bad_corners > 0) warn(plural(bad_corners, "face corner") + " name no vertex");
+        if (bad_corners > 0) warn(plural(bad_corners, "face corner") + (bad_corners == 1 ? " names" : " name") + " no vertex");
 
         int bad_tcorners = 0;
         for (const auto& entry : tfaces)
             bad_tcorners += outside(entry.second.a, entry.second.b, entry.second.c, next_tvertex);
-        if (bad_tcorners > 0) warn(plural(bad_tcorners, "texture face corner") + " name no texture vertex");
+        if (bad_tcorners > 0) warn(plural(bad_tcorners, "texture face corner") + (bad_tcorners == 1 ? " names" : " name") +
+                 " no texture vertex");
 
         if (num_faces != next_face)
             warn("the file declares " + plural(num_faces, "face") + " but holds " + std::to_string(next_face));
@@ -62,7 +63,7 @@ public:
                  " names no material read; texture coordinates are left unscaled");
         if (m0.bitmap.empty()) warn("material 0 names no bitmap, so the viewer has no texture to load");
 
-        std::cout << (warnings == 0 ? "No problems found\n" : "") ;
+        if (warnings == 0) std::cout << "No problems found\n";
     }
 
 private:
@@ -86,8 +87,9 @@ private:
             lo = Vertex{std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
             hi = Vertex{std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
         }
-        std::cout << "Bounding box: (" << lo.x << ", " << lo.y << ", " << lo.z << ") to (" << hi.x << ", " << hi.y
-                  << ", " << hi.z << ")\n";
+        // + 0.0f shows the -0 that the axis swap makes of a zero as 0.
+        std::cout << "Bounding box: (" << lo.x + 0.0f << ", " << lo.y + 0.0f << ", " << lo.z + 0.0f << ") to ("
+                  << hi.x + 0.0f << ", " << hi.y + 0.0f << ", " << hi.z + 0.0f << ")\n";
     }
 };
 
