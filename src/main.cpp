@@ -34,11 +34,15 @@ SDL_Surface* InitSDL() {
         std::cout << "Couldn't get VideoInfo\n";
         SDL_Quit();
     }
-    Uint32 flags = SDL_OPENGL | SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_HWPALETTE;
-    // Without a video info there is no blit_hw bit to read.
-    if (info != nullptr && info->blit_hw) flags |= SDL_HWACCEL;
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_Surface* s = SDL_SetVideoMode(800, 600, 24, flags);
+    SDL_Surface* s = nullptr;
+    // No video info means no video device: SDL 1.2 dereferences the missing
+    // device in SDL_GL_SetAttribute, so go straight to the surface failure.
+    if (info != nullptr) {
+        Uint32 flags = SDL_OPENGL | SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_HWPALETTE;
+        if (info->blit_hw) flags |= SDL_HWACCEL;
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        s = SDL_SetVideoMode(800, 600, 24, flags);
+    }
     if (s == nullptr) {
         std::cout << "Couldn't init surface\n";
         SDL_Quit();
