@@ -157,17 +157,21 @@ void drawGL_Repere() {
 
 namespace {
 
+// Masks of 3 bytes a pixel in red, green, blue order, as SDL reads a pixel.
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+const Uint32 kRmask = 0x0000FF, kGmask = 0x00FF00, kBmask = 0xFF0000;
+const Uint8 kRshift = 0, kBshift = 16;
+#else
+const Uint32 kRmask = 0xFF0000, kGmask = 0x00FF00, kBmask = 0x0000FF;
+const Uint8 kRshift = 16, kBshift = 0;
+#endif
+
 // True when OpenGL can read the pixels as GL_RGB rows on its default 4-byte
-// alignment: 3 bytes a pixel in red, green, blue order.
+// alignment.
 bool is_packed_rgb(const SDL_Surface* s) {
     const SDL_PixelFormat* f = s->format;
-#if SDL_BYTEORDER == SDL_LIL_ENDIAN
-    const Uint32 r = 0x0000FF, g = 0x00FF00, b = 0xFF0000;
-#else
-    const Uint32 r = 0xFF0000, g = 0x00FF00, b = 0x0000FF;
-#endif
-    return f->BitsPerPixel == 24 && f->BytesPerPixel == 3 && f->palette == nullptr && f->Rmask == r &&
-           f->Gmask == g && f->Bmask == b && s->pitch == ((s->w * 3 + 3) & ~3);
+    return f->BitsPerPixel == 24 && f->BytesPerPixel == 3 && f->palette == nullptr && f->Rmask == kRmask &&
+           f->Gmask == kGmask && f->Bmask == kBmask && s->pitch == ((s->w * 3 + 3) & ~3);
 }
 
 // A 24-bit red-green-blue copy of any surface SDL_image decodes (palette,
@@ -176,21 +180,12 @@ SDL_Surface* to_packed_rgb(SDL_Surface* s) {
     SDL_PixelFormat rgb = {};
     rgb.BitsPerPixel = 24;
     rgb.BytesPerPixel = 3;
-#if SDL_BYTEORDER == SDL_LIL_ENDIAN
-    rgb.Rmask = 0x0000FF;
-    rgb.Gmask = 0x00FF00;
-    rgb.Bmask = 0xFF0000;
-    rgb.Rshift = 0;
+    rgb.Rmask = kRmask;
+    rgb.Gmask = kGmask;
+    rgb.Bmask = kBmask;
+    rgb.Rshift = kRshift;
     rgb.Gshift = 8;
-    rgb.Bshift = 16;
-#else
-    rgb.Rmask = 0xFF0000;
-    rgb.Gmask = 0x00FF00;
-    rgb.Bmask = 0x0000FF;
-    rgb.Rshift = 16;
-    rgb.Gshift = 8;
-    rgb.Bshift = 0;
-#endif
+    rgb.Bshift = kBshift;
     rgb.alpha = 255;
     return SDL_ConvertSurface(s, &rgb, SDL_SWSURFACE);
 }
