@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config python3
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl1.2-dev libsdl-image1.2-dev libglu1-mesa-dev libgl1-mesa-dri
-  xvfb xauth xdotool imagemagick
+  libx11-dev xvfb xauth xdotool imagemagick
 )
 
 missing=()
