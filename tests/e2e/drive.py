@@ -426,6 +426,20 @@ def scenario_wireframe(v, c):
     c.expect(wire.grey > 0.95 and abs(wire.tint) < 2, "wireframe: untextured, grey or white lines")
 
 
+def scenario_wireframe_sparse(v, c):
+    """On a low-poly model, where edges are far apart: thin lines, few pixels."""
+    v.first_frame()
+    v.key("r")
+    wire = v.facts_until("wireframe", lambda f: f.lit > 100 and f.holes > 0.10)
+    v.key("r")
+    plain = v.facts_until("plain-lit", lambda f: f.lit > 4 * wire.lit and f.holes < 0.03)
+    print("wireframe: %s\nplain, lit: %s" % (wire, plain))
+    c.expect(plain.holes < 0.03 and plain.lit > 2000, "plain, lit: a filled silhouette")
+    c.expect(100 < wire.lit < 0.6 * plain.lit,
+             "wireframe: far fewer lit pixels than the filled mode (< 60% of it)")
+    c.expect(wire.grey > 0.95 and abs(wire.tint) < 2, "wireframe: untextured, grey or white lines")
+
+
 def scenario_plain(v, c):
     v.first_frame()
     v.key("r")
@@ -500,6 +514,7 @@ SCENARIOS = {
     "report": scenario_report,
     "textured": scenario_textured,
     "wireframe": scenario_wireframe,
+    "wireframe-sparse": scenario_wireframe_sparse,
     "plain-lit": scenario_plain,
     "plain-unlit": scenario_unlit,
     "escape": scenario_escape,
