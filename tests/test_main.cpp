@@ -422,8 +422,21 @@ TEST_F(Viewer, ViewPerspectiveAndViewOrthoResetBothMatrices) {
 // SDL_main: start-up, frame loop, shut-down
 
 // One triangle facing +z after the reader's axis swap (file Y = -1 becomes
-// z = 1), with a tiled texture: U tiling 2.
-const char* const kStatue =
+// z = 1): the geometry both statues below share.
+const std::string kTriangle =
+    "*MESH_NUMVERTEX 3\n"
+    "*MESH_NUMFACES 1\n"
+    "*MESH_VERTEX_LIST {\n"
+    "*MESH_VERTEX 0 0.0 -1.0 0.0\n"
+    "*MESH_VERTEX 1 1.0 -1.0 0.0\n"
+    "*MESH_VERTEX 2 0.0 -1.0 1.0\n"
+    "}\n"
+    "*MESH_FACE_LIST {\n"
+    "*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_MTLID 0\n"
+    "}\n";
+
+// The triangle with a tiled texture: U tiling 2.
+const std::string kStatue =
     "*MATERIAL_LIST {\n"
     "*MATERIAL 0 {\n"
     "*MATERIAL_NAME \"stone\"\n"
@@ -435,17 +448,8 @@ const char* const kStatue =
     "}\n"
     "}\n"
     "*GEOMOBJECT {\n"
-    "*MESH {\n"
-    "*MESH_NUMVERTEX 3\n"
-    "*MESH_NUMFACES 1\n"
-    "*MESH_VERTEX_LIST {\n"
-    "*MESH_VERTEX 0 0.0 -1.0 0.0\n"
-    "*MESH_VERTEX 1 1.0 -1.0 0.0\n"
-    "*MESH_VERTEX 2 0.0 -1.0 1.0\n"
-    "}\n"
-    "*MESH_FACE_LIST {\n"
-    "*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_MTLID 0\n"
-    "}\n"
+    "*MESH {\n" +
+    kTriangle +
     "*MESH_NUMTVERTEX 3\n"
     "*MESH_TVERTLIST {\n"
     "*MESH_TVERT 0 0.0 0.0 0.0\n"
@@ -460,21 +464,7 @@ const char* const kStatue =
     "}\n";
 
 // No material block and no texture vertices.
-const char* const kPlainStatue =
-    "*GEOMOBJECT {\n"
-    "*MESH {\n"
-    "*MESH_NUMVERTEX 3\n"
-    "*MESH_NUMFACES 1\n"
-    "*MESH_VERTEX_LIST {\n"
-    "*MESH_VERTEX 0 0.0 -1.0 0.0\n"
-    "*MESH_VERTEX 1 1.0 -1.0 0.0\n"
-    "*MESH_VERTEX 2 0.0 -1.0 1.0\n"
-    "}\n"
-    "*MESH_FACE_LIST {\n"
-    "*MESH_FACE 0: A: 0 B: 1 C: 2 AB: 1 BC: 1 CA: 1 *MESH_MTLID 0\n"
-    "}\n"
-    "}\n"
-    "}\n";
+const std::string kPlainStatue = "*GEOMOBJECT {\n*MESH {\n" + kTriangle + "}\n}\n";
 
 struct MainRun {
     int status;
